@@ -1,0 +1,36 @@
+#include "trailer/locate_trailer.h"
+
+#include <cstdio>
+
+#include "trailer/trailer_block.h"
+#include "trailer/volume_file.h"
+
+namespace {
+constexpr std::int64_t BLOCK = static_cast<std::int64_t>(TRAILER_SIZE);
+
+bool position_at_trailer(std::int64_t& trailer_start)
+{
+    const std::int64_t size = volume_seek(0, SeekFrom::end);
+    if (size < BLOCK) {  // also covers a failed seek (-1)
+        return false;
+    }
+    const std::int64_t start = volume_seek(-BLOCK, SeekFrom::current);
+    if (start != size - BLOCK) {
+        return false;
+    }
+    if (trailer_start != TRAILER_NOT_LOCATED && trailer_start != start) {
+        return false;  // the file changed size since the block was read
+    }
+    trailer_start = start;
+    return true;
+}
+}  // namespace
+
+bool locate_trailer(std::int64_t& trailer_start)
+{
+    if (position_at_trailer(trailer_start)) {
+        return true;
+    }
+    std::fputs(SEEK_FAILED_MESSAGE, stdout);
+    return false;
+}
