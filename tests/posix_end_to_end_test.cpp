@@ -137,6 +137,7 @@ TEST_F(EndToEnd, ShiftThenYIsOneCapitalY)
 struct DeclineCase {
     const char* name;
     const char* keys;
+    const char* keys_later = "";  // the rest of the key, 20 ms later, as over a slow link
 };
 
 void PrintTo(const DeclineCase& c, std::ostream* os)
@@ -160,6 +161,10 @@ TEST_P(Declines, LeavesTheFileAndNothingForTheShell)
     ASSERT_TRUE(wait_for(run, ASKED)) << run.seen;
     ASSERT_TRUE(wait_for_key_read(run));
     type_keys(run, GetParam().keys);
+    if (*GetParam().keys_later != '\0') {
+        usleep(20 * 1000);
+        type_keys(run, GetParam().keys_later);
+    }
     ASSERT_TRUE(wait_for(run, "status=")) << run.seen;
     type_keys(run, "\n");
     ASSERT_TRUE(wait_for_exit(run));
@@ -174,7 +179,9 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, Declines,
     ::testing::Values(DeclineCase{"lower_case_y", "y"}, DeclineCase{"ctrl_c", "\x03"},
                       DeclineCase{"ctrl_backslash", "\x1c"}, DeclineCase{"enter", "\r"},
-                      DeclineCase{"arrow_up", "\x1b[A"}, DeclineCase{"f5", "\x1b[15~"},
+                      DeclineCase{"arrow_up", "\x1b[A"},
+                      DeclineCase{"arrow_up_split", "\x1b", "[A"},
+                      DeclineCase{"e_acute_split", "\xc3", "\xa9"}, DeclineCase{"f5", "\x1b[15~"},
                       DeclineCase{"f1_application_mode", "\x1bOP"},
                       DeclineCase{"lone_escape", "\x1b"}, DeclineCase{"e_acute_utf8", "\xc3\xa9"}),
     [](const auto& test) { return std::string(test.param.name); });
