@@ -1,0 +1,34 @@
+# Tests of the cross-built .exe, run on the build host under Wine. The
+# interactive ones type keys in a tmux pane, since Wine reads the console
+# only when standard input is a terminal.
+find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(WINE64 NAMES wine64 wine)
+find_program(TMUX tmux)
+find_program(MINGW_OBJDUMP ${MINGW_PREFIX}-objdump)
+if(NOT WINE64 OR NOT TMUX OR NOT MINGW_OBJDUMP)
+  message(FATAL_ERROR "The Windows tests need wine64, tmux and ${MINGW_PREFIX}-objdump")
+endif()
+
+set(WINE_TESTS ${PROJECT_SOURCE_DIR}/tests/wine)
+set(WINE_ENV
+  WINE64=${WINE64}
+  WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+  WINEDEBUG=-all
+  TMUX_BIN=${TMUX}
+  VOLUME_SALVAGER_EXE=$<TARGET_FILE:VolumeSalvager>)
+
+# Making the Wine prefix takes a while; it is done once for all tests.
+add_test(NAME wine_prefix COMMAND bash ${WINE_TESTS}/make_prefix.sh)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${WINE_ENV}" TIMEOUT 300)
+
+add_test(NAME wine_imports_only_system_dlls
+         COMMAND bash ${WINE_TESTS}/imports.sh ${MINGW_OBJDUMP} $<TARGET_FILE:VolumeSalvager>)
+
+foreach(name outcomes dialogue ctrl_c read_only)
+  add_test(NAME wine_${name} COMMAND bash ${WINE_TESTS}/${name}.sh)
+  set_tests_properties(wine_${name} PROPERTIES
+    FIXTURES_REQUIRED wine ENVIRONMENT "${WINE_ENV}" TIMEOUT 300
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    # 77: a case where Wine's console is known to differ from Windows'.
+    SKIP_RETURN_CODE 77)
+endforeach()
