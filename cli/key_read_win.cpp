@@ -58,8 +58,9 @@ int read_confirmation_key()
 {
     // The console itself, not standard input: a redirected standard input
     // cannot answer the prompt.
-    console_input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    console_input =
+        CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (console_input == INVALID_HANDLE_VALUE) {
         return -1;
     }

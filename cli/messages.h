@@ -12,7 +12,8 @@ constexpr char USAGE[] = "Usage: " VOLUME_SALVAGER_NAME " <pgpdisk-filename>\n";
 constexpr char OPEN_FAILED_FORMAT[] = "\"%s\": Open failed.\n";
 constexpr char READ_FAILED[] = "Read failed.\n";
 constexpr char NOT_BROKEN[] = "Terminating: This File Is Not Broken ?\n";
-constexpr char PROMPT[] = "This is broken PGP volume.\nPress 'Y' for Restore or other key to cancel:";
+constexpr char PROMPT[] =
+    "This is broken PGP volume.\nPress 'Y' for Restore or other key to cancel:";
 // The leading Y or N stands in for the echo of the key, which the key read
 // does not give.
 constexpr char ACCEPTED[] = "Y\nRestoring..";

@@ -47,7 +47,7 @@ DriverRun run_driver(std::vector<const char*> args)
 }
 
 class DriverTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         fake_volume = FakeVolume{};
@@ -117,17 +117,18 @@ INSTANTIATE_TEST_SUITE_P(
     Driver, Outcome,
     ::testing::Values(
         OutcomeCase{"capital_Y_repairs", nothing, ACCEPT + SUCCESS, 0, OnDisk::repaired},
-        OutcomeCase{"block_of_exactly_the_file", [] { fake_volume.bytes = volume_with(damaged_example(), 0); },
-                    ACCEPT + SUCCESS, 0, OnDisk::repaired},
+        OutcomeCase{"block_of_exactly_the_file",
+                    [] { fake_volume.bytes = volume_with(damaged_example(), 0); }, ACCEPT + SUCCESS,
+                    0, OnDisk::repaired},
         OutcomeCase{"sound_block", [] { fake_volume.bytes = volume_with(sound_example()); },
                     NOT_BROKEN, 0, OnDisk::unchanged},
         OutcomeCase{"lower_case_y_declines", answer('y'), ASKED + DECLINED, 0, OnDisk::unchanged},
         OutcomeCase{"ctrl_c_declines", answer(3), ASKED + DECLINED, 0, OnDisk::unchanged},
-        OutcomeCase{"key_without_character_declines", answer(0), ASKED + DECLINED, 0, OnDisk::unchanged},
+        OutcomeCase{"key_without_character_declines", answer(0), ASKED + DECLINED, 0,
+                    OnDisk::unchanged},
         OutcomeCase{"esc_declines", answer(27), ASKED + DECLINED, 0, OnDisk::unchanged},
         OutcomeCase{"no_console_declines", answer(-1), ASKED + DECLINED, 0, OnDisk::unchanged},
-        OutcomeCase{"file_of_2047_bytes",
-                    [] { fake_volume.bytes.assign(TRAILER_SIZE - 1, 0); },
+        OutcomeCase{"file_of_2047_bytes", [] { fake_volume.bytes.assign(TRAILER_SIZE - 1, 0); },
                     SEEK_FAILED_MESSAGE, 18, OnDisk::unchanged},
         OutcomeCase{"empty_file", [] { fake_volume.bytes.clear(); }, SEEK_FAILED_MESSAGE, 18,
                     OnDisk::unchanged},
@@ -147,8 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
                     14, OnDisk::either},
         OutcomeCase{"failed_write", [] { fake_volume.write_result = -1; }, ACCEPT + WRITE_FAILED,
                     14, OnDisk::unchanged},
-        OutcomeCase{"failed_flush", [] { fake_volume.flush_fails = true; },
-                    ACCEPT + WRITE_FAILED, 14, OnDisk::either},
+        OutcomeCase{"failed_flush", [] { fake_volume.flush_fails = true; }, ACCEPT + WRITE_FAILED,
+                    14, OnDisk::either},
         OutcomeCase{"close_fails_after_repair", [] { fake_volume.close_fails = true; },
                     ACCEPT + SUCCESS, -1, OnDisk::repaired},
         OutcomeCase{"close_fails_after_sound_block",

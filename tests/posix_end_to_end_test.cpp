@@ -83,7 +83,7 @@ std::string after_banner(const std::string& seen)
 }
 
 class EndToEnd : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         char pattern[] = "e2e-XXXXXX";
@@ -131,7 +131,8 @@ TEST_F(EndToEnd, ShiftThenYIsOneCapitalY)
     start_at_prompt(run);
     type_keys(run, "Y");
     ASSERT_TRUE(wait_for_exit(run));
-    EXPECT_EQ(read_file(volume), repaired_volume(0, damaged_example())) << "a file of exactly 2048 bytes";
+    EXPECT_EQ(read_file(volume), repaired_volume(0, damaged_example()))
+        << "a file of exactly 2048 bytes";
 }
 
 struct DeclineCase {
@@ -269,7 +270,8 @@ TEST_F(EndToEnd, CommandLineAndOpenFailures)
         {{}, USAGE, 41},
         {{"a", "b"}, USAGE, 41},
         {{missing}, "\"" + missing + "\": Open failed.\n", static_cast<int>(17 + missing.size())},
-        {{dir + "/a directory"}, "\"" + dir + "/a directory\": Open failed.\n",
+        {{dir + "/a directory"},
+         "\"" + dir + "/a directory\": Open failed.\n",
          static_cast<int>(17 + dir.size() + 12)},
         {{""}, "\"\": Open failed.\n", 17},
         // 17 + 261 characters does not fit an exit status and must not wrap

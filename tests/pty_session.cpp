@@ -84,7 +84,8 @@ bool reap(TerminalRun& run, int options)
 
 }  // namespace
 
-void start_in_terminal(TerminalRun& run, const std::vector<std::string>& argv, const char* stdin_path)
+void start_in_terminal(TerminalRun& run, const std::vector<std::string>& argv,
+                       const char* stdin_path)
 {
     int go[2];
     if (pipe(go) != 0) {

@@ -10,7 +10,7 @@
 struct TerminalRun {
     pid_t pid = -1;
     int master = -1;
-    int slave = -1;  // the test's own hold on the program's terminal
+    int slave = -1;    // the test's own hold on the program's terminal
     std::string seen;  // everything shown on the terminal, CR LF read as LF
     int wait_status = -1;
     struct termios mode_before {};  // as the program found it

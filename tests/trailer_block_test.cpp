@@ -95,7 +95,7 @@ TEST(Trailer, RepairIsNotGuardedAgainstASecondApplication)
     // again, so the block still looks broken and a second repair shifts it
     // once more. The driver repairs at most once a run.
     Block block{};
-    const unsigned char head[16] = {1, 2, 3, 4, 0xAA, 0xBB, 0xAA, 0xBB,
+    const unsigned char head[16] = {1,    2,    3,    4,    0xAA, 0xBB, 0xAA, 0xBB,
                                     0xAA, 0xBB, 0xCC, 0xDD, 0xCC, 0xDD, 0xCC, 0xDD};
     for (std::size_t i = 0; i < 16; ++i) {
         block[i] = head[i];

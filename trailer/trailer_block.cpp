@@ -8,8 +8,8 @@ namespace {
 constexpr std::size_t FIRST_FIELD = 4;
 constexpr std::size_t SECOND_FIELD = 8;
 constexpr std::size_t FIELD_SIZE = 2;
-constexpr std::size_t REST = 12;   // first byte after the damaged header
-constexpr std::size_t DROPPED = 4; // bytes removed, padded at the end
+constexpr std::size_t REST = 12;    // first byte after the damaged header
+constexpr std::size_t DROPPED = 4;  // bytes removed, padded at the end
 }  // namespace
 
 bool trailer_is_broken(const unsigned char (&block)[TRAILER_SIZE])

@@ -37,11 +37,13 @@ std::int64_t volume_seek(std::int64_t offset, SeekFrom origin)
     // A low word of 0xFFFFFFFF is a legitimate position past 4 GiB; only
     // the error code tells it from a failure.
     SetLastError(NO_ERROR);
-    const DWORD low = SetFilePointer(volume_handle, static_cast<LONG>(bits & 0xFFFFFFFFu), &high, method);
+    const DWORD low =
+        SetFilePointer(volume_handle, static_cast<LONG>(bits & 0xFFFFFFFFu), &high, method);
     if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
         return -1;
     }
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) |
+                                     low);
 }
 
 std::int64_t volume_read(unsigned char* buffer, std::size_t size)
