@@ -38,7 +38,7 @@ int check_and_repair()
     }
 
     say(PROMPT);
-    std::fflush(stdout);  // the prompt must show before the wait
+    (void)std::fflush(stdout);  // the prompt must show before the wait
     if (read_confirmation_key() != CONFIRM_KEY) {
         say(DECLINED);
         return 0;

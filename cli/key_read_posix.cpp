@@ -30,9 +30,10 @@ extern "C" void restore_terminal_and_end(int signal_number)
 {
     // Both calls are async-signal-safe. With the default action back in
     // place the re-raised signal ends the process as it would have.
-    tcsetattr(tty_fd, TCSANOW, &saved_mode);
-    std::signal(signal_number, SIG_DFL);
-    raise(signal_number);
+    // Nothing useful can be done here if either fails.
+    (void)tcsetattr(tty_fd, TCSANOW, &saved_mode);
+    (void)std::signal(signal_number, SIG_DFL);
+    (void)raise(signal_number);
 }
 
 void catch_ending_signals()

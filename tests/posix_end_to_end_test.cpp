@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,13 +19,12 @@
 #include "cli/messages.h"
 #include "pty_session.h"
 #include "trailer/locate_trailer.h"
+#include "volume_files.h"
 
 namespace {
 
 const std::string TOOL = VOLUME_SALVAGER_BINARY;
 const std::string ASKED = PROMPT;
-
-using Bytes = std::vector<unsigned char>;
 
 Bytes body_of(std::size_t size)
 {
@@ -32,29 +32,6 @@ Bytes body_of(std::size_t size)
     for (std::size_t i = 0; i < size; ++i) {
         bytes[i] = static_cast<unsigned char>(i * 13 + 1);
     }
-    return bytes;
-}
-
-void write_file(const std::string& path, const Bytes& bytes)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    ASSERT_EQ(std::fclose(f), 0);
-}
-
-Bytes read_file(const std::string& path)
-{
-    Bytes bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        return bytes;
-    }
-    int c;
-    while ((c = std::fgetc(f)) != EOF) {
-        bytes.push_back(static_cast<unsigned char>(c));
-    }
-    std::fclose(f);
     return bytes;
 }
 
@@ -93,7 +70,7 @@ class EndToEnd : public ::testing::Test {
     }
     void TearDown() override
     {
-        std::system(("rm -rf '" + dir + "'").c_str());
+        std::filesystem::remove_all(dir);
     }
 
     // Starts the tool on the volume and waits for the prompt.
@@ -110,7 +87,7 @@ class EndToEnd : public ::testing::Test {
 
 TEST_F(EndToEnd, CapitalYRepairsTheBlockInPlace)
 {
-    write_file(volume, volume_bytes(6000, damaged_example()));
+    ASSERT_TRUE(write_file(volume, volume_bytes(6000, damaged_example())));
     TerminalRun run;
     start_at_prompt(run);
     type_keys(run, "Y");
@@ -126,7 +103,7 @@ TEST_F(EndToEnd, ShiftThenYIsOneCapitalY)
 {
     // A terminal sends Shift+y as the single byte 'Y'; a lone Shift sends
     // nothing. What matters is that the byte is not folded to lower case.
-    write_file(volume, volume_bytes(0, damaged_example()));
+    ASSERT_TRUE(write_file(volume, volume_bytes(0, damaged_example())));
     TerminalRun run;
     start_at_prompt(run);
     type_keys(run, "Y");
@@ -153,17 +130,16 @@ class Declines : public EndToEnd, public ::testing::WithParamInterface<DeclineCa
 TEST_P(Declines, LeavesTheFileAndNothingForTheShell)
 {
     const Bytes original = volume_bytes(3000, damaged_example());
-    write_file(volume, original);
+    ASSERT_TRUE(write_file(volume, original));
     TerminalRun run;
-    start_in_terminal(run, {"/bin/sh", "-c",
-                            "\"$0\" \"$1\"; echo \"status=$?\"; IFS= read -r rest; "
-                            "echo \"left=[$rest]\"",
-                            TOOL, volume});
+    const std::string script =
+        R"("$0" "$1"; echo "status=$?"; IFS= read -r rest; echo "left=[$rest]")";
+    start_in_terminal(run, {"/bin/sh", "-c", script, TOOL, volume});
     ASSERT_TRUE(wait_for(run, ASKED)) << run.seen;
     ASSERT_TRUE(wait_for_key_read(run));
     type_keys(run, GetParam().keys);
     if (*GetParam().keys_later != '\0') {
-        usleep(20 * 1000);
+        sleep_ms(20);
         type_keys(run, GetParam().keys_later);
     }
     ASSERT_TRUE(wait_for(run, "status=")) << run.seen;
@@ -190,13 +166,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(EndToEnd, RedirectedStandardInputDoesNotAnswerThePrompt)
 {
     const Bytes original = volume_bytes(3000, damaged_example());
-    write_file(volume, original);
+    ASSERT_TRUE(write_file(volume, original));
     const std::string answers = dir + "/answers.txt";
-    write_file(answers, Bytes{'Y', '\n'});
+    ASSERT_TRUE(write_file(answers, Bytes{'Y', '\n'}));
 
     TerminalRun run;
     start_at_prompt(run, answers.c_str());
-    usleep(300 * 1000);
+    sleep_ms(300);
     EXPECT_TRUE(still_running(run)) << "the tool must wait for a key at the terminal";
     type_keys(run, "n");
     ASSERT_TRUE(wait_for_exit(run));
@@ -207,9 +183,9 @@ TEST_F(EndToEnd, RedirectedStandardInputDoesNotAnswerThePrompt)
 TEST_F(EndToEnd, WithoutATerminalTheToolDeclines)
 {
     const Bytes original = volume_bytes(3000, damaged_example());
-    write_file(volume, original);
+    ASSERT_TRUE(write_file(volume, original));
     const std::string answers = dir + "/answers.txt";
-    write_file(answers, Bytes{'Y', '\n'});
+    ASSERT_TRUE(write_file(answers, Bytes{'Y', '\n'}));
 
     const DetachedRun run = run_detached({TOOL, volume}, answers.c_str());
     EXPECT_EQ(after_banner(run.out), ASKED + DECLINED);
@@ -221,7 +197,7 @@ TEST_F(EndToEnd, WithoutATerminalTheToolDeclines)
 TEST_F(EndToEnd, SigtermAtThePromptRestoresTheTerminal)
 {
     const Bytes original = volume_bytes(3000, damaged_example());
-    write_file(volume, original);
+    ASSERT_TRUE(write_file(volume, original));
     for (const int signal_number : {SIGTERM, SIGHUP, SIGQUIT}) {
         TerminalRun run;
         start_at_prompt(run);
@@ -248,7 +224,7 @@ TEST_F(EndToEnd, OutcomesWithoutADialogue)
         {"sound block", volume_bytes(5000, sound_example()), NOT_BROKEN, 0},
     };
     for (const auto& c : cases) {
-        write_file(volume, c.contents);
+        ASSERT_TRUE(write_file(volume, c.contents));
         const DetachedRun run = run_detached({TOOL, volume});
         EXPECT_EQ(after_banner(run.out), c.output) << c.name;
         EXPECT_EQ(exit_code(run.wait_status), c.status) << c.name;
@@ -291,16 +267,13 @@ TEST_F(EndToEnd, CommandLineAndOpenFailures)
 
 TEST_F(EndToEnd, SparseVolumePast4GiBIsRepairedAtItsEnd)
 {
-    const off_t size = (off_t{5} << 30) + 12345;  // past 4 GiB, odd length
-    const off_t start = size - static_cast<off_t>(TRAILER_SIZE);
-    const int fd = open(volume.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(ftruncate(fd, size), 0);
+    const std::int64_t size = (std::int64_t{5} << 30) + 12345;  // past 4 GiB, odd length
+    const std::int64_t start = size - static_cast<std::int64_t>(TRAILER_SIZE);
     const Block block = damaged_example();
     const Bytes marker = {0x5A, 0xA5, 0x5A, 0xA5};
-    ASSERT_EQ(pwrite(fd, block.data(), block.size(), start), static_cast<ssize_t>(block.size()));
-    ASSERT_EQ(pwrite(fd, marker.data(), marker.size(), start - 4), 4);
-    close(fd);
+    ASSERT_TRUE(make_sparse_file(volume, size));
+    ASSERT_TRUE(write_at(volume, start, Bytes(block.begin(), block.end())));
+    ASSERT_TRUE(write_at(volume, start - 4, marker));
 
     TerminalRun run;
     start_at_prompt(run);
@@ -308,22 +281,15 @@ TEST_F(EndToEnd, SparseVolumePast4GiBIsRepairedAtItsEnd)
     ASSERT_TRUE(wait_for_exit(run));
     EXPECT_EQ(after_banner(run.seen), ASKED + "Y\nRestoring..Ok.");
 
-    struct stat info {};
-    ASSERT_EQ(stat(volume.c_str(), &info), 0);
-    EXPECT_EQ(info.st_size, size);
-    const int check = open(volume.c_str(), O_RDONLY);
-    Block after{};
-    Bytes before_block(4);
-    ASSERT_EQ(pread(check, after.data(), after.size(), start), static_cast<ssize_t>(after.size()));
-    ASSERT_EQ(pread(check, before_block.data(), 4, start - 4), 4);
-    close(check);
-    EXPECT_EQ(after, repaired_from(block));
-    EXPECT_EQ(before_block, marker);
+    EXPECT_EQ(file_size(volume), size);
+    const Block want = repaired_from(block);
+    EXPECT_EQ(read_at(volume, start, TRAILER_SIZE), Bytes(want.begin(), want.end()));
+    EXPECT_EQ(read_at(volume, start - 4, 4), marker);
 }
 
 TEST_F(EndToEnd, SecondInstanceIsRefusedWhileTheFirstWaits)
 {
-    write_file(volume, volume_bytes(3000, damaged_example()));
+    ASSERT_TRUE(write_file(volume, volume_bytes(3000, damaged_example())));
     TerminalRun first;
     start_at_prompt(first);
 
@@ -371,7 +337,7 @@ TEST(Permissions, ReadOnlyVolumeIsRefusedForAnOrdinaryUser)
     const std::string dir = pattern;
     ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
     const std::string tool = dir + "/VolumeSalvager";
-    ASSERT_EQ(std::system(("cp '" + TOOL + "' '" + tool + "'").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::copy_file(TOOL, tool));
     const Bytes sound = volume_bytes(3000, sound_example());
 
     const struct {
@@ -381,7 +347,7 @@ TEST(Permissions, ReadOnlyVolumeIsRefusedForAnOrdinaryUser)
     } cases[] = {{"read-only", 0444, true}, {"writable", 0666, false}};
     for (const auto& c : cases) {
         const std::string path = dir + "/" + c.name + ".pgd";
-        write_file(path, sound);
+        ASSERT_TRUE(write_file(path, sound));
         ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
         std::vector<std::string> argv = prefix;
         argv.push_back(tool);
@@ -392,7 +358,7 @@ TEST(Permissions, ReadOnlyVolumeIsRefusedForAnOrdinaryUser)
         EXPECT_EQ(exit_code(run.wait_status), c.refused ? static_cast<int>(17 + path.size()) : 0)
             << c.name;
     }
-    std::system(("rm -rf '" + dir + "'").c_str());
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

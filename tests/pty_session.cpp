@@ -1,10 +1,14 @@
 #include "pty_session.h"
 
+#include "volume_files.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <pty.h>
 #include <stdlib.h>
@@ -16,9 +20,9 @@ namespace {
 [[noreturn]] void exec_or_die(const std::vector<std::string>& argv)
 {
     std::vector<char*> args;
-    for (const std::string& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
+    args.reserve(argv.size() + 1);
+    std::transform(argv.begin(), argv.end(), std::back_inserter(args),
+                   [](const std::string& a) { return const_cast<char*>(a.c_str()); });
     args.push_back(nullptr);
     execvp(args[0], args.data());
     _exit(127);
@@ -144,14 +148,14 @@ bool wait_for(TerminalRun& run, const std::string& text, int timeout_ms)
     return true;
 }
 
-bool wait_for_key_read(TerminalRun& run, int timeout_ms)
+bool wait_for_key_read(const TerminalRun& run, int timeout_ms)
 {
     const long long deadline = now_ms() + timeout_ms;
     while ((terminal_mode(run).c_lflag & ECHO) != 0) {
         if (now_ms() >= deadline) {
             return false;
         }
-        usleep(2000);
+        sleep_ms(2);
     }
     return true;
 }

@@ -29,7 +29,7 @@ bool wait_for(TerminalRun& run, const std::string& text, int timeout_ms = 10000)
 
 // Waits until the program has put its terminal in raw mode to read a key:
 // a key typed before that is dropped as typed ahead.
-bool wait_for_key_read(TerminalRun& run, int timeout_ms = 10000);
+bool wait_for_key_read(const TerminalRun& run, int timeout_ms = 10000);
 
 // Types bytes at the terminal's keyboard.
 void type_keys(TerminalRun& run, const std::string& keys);

@@ -1,0 +1,38 @@
+# Gates run as tests of the native build: formatting, clang-tidy and
+# cppcheck must report nothing on the project's own code.
+file(GLOB_RECURSE VS_SOURCES CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/cli/*.cpp ${PROJECT_SOURCE_DIR}/cli/*.h
+  ${PROJECT_SOURCE_DIR}/trailer/*.cpp ${PROJECT_SOURCE_DIR}/trailer/*.h
+  ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h)
+# clang-tidy needs the compile commands, which exist only for this
+# platform's files.
+set(VS_TIDY_SOURCES ${VS_SOURCES})
+list(FILTER VS_TIDY_SOURCES INCLUDE REGEX "\\.cpp$")
+list(FILTER VS_TIDY_SOURCES EXCLUDE REGEX "_win\\.cpp$")
+
+find_program(CLANG_FORMAT clang-format)
+find_program(CLANG_TIDY clang-tidy)
+find_program(CPPCHECK cppcheck)
+
+# A gate whose tool is missing is reported as skipped, with the reason.
+function(vs_gate name tool)
+  if(${tool})
+    add_test(NAME ${name} COMMAND ${ARGN})
+  else()
+    add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "skipped: ${tool} is not installed")
+    set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "skipped:")
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS gate WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+endfunction()
+
+vs_gate(gate_clang_format CLANG_FORMAT ${CLANG_FORMAT} --dry-run --Werror ${VS_SOURCES})
+vs_gate(gate_clang_tidy CLANG_TIDY
+  bash ${PROJECT_SOURCE_DIR}/cmake/run_clang_tidy.sh ${CLANG_TIDY} ${CMAKE_BINARY_DIR} ${VS_TIDY_SOURCES})
+vs_gate(gate_cppcheck CPPCHECK ${CPPCHECK}
+  --enable=warning,style,performance,portability --std=c++17 --error-exitcode=1 --inline-suppr
+  --quiet --library=googletest --library=posix -I ${PROJECT_SOURCE_DIR}
+  # System headers are not given to cppcheck; test parameters are read
+  # through GoogleTest's GetParam(), which cppcheck does not follow.
+  --suppress=missingIncludeSystem --suppress=unusedStructMember
+  ${PROJECT_SOURCE_DIR}/cli ${PROJECT_SOURCE_DIR}/trailer ${PROJECT_SOURCE_DIR}/tests)
+set_tests_properties(gate_clang_tidy PROPERTIES TIMEOUT 600)
