@@ -47,18 +47,6 @@ Bytes repaired_volume(std::size_t body, const Block& trailer)
     return volume_bytes(body, repaired_from(trailer));
 }
 
-int exit_code(int wait_status)
-{
-    return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1000 - WTERMSIG(wait_status);
-}
-
-// Everything after the banner.
-std::string after_banner(const std::string& seen)
-{
-    const std::size_t at = seen.find("Tested on PDP 8.0 Volumes.\n");
-    return at == std::string::npos ? "<no banner>" : seen.substr(at + 27);
-}
-
 class EndToEnd : public ::testing::Test {
   protected:
     void SetUp() override

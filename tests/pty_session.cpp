@@ -65,11 +65,17 @@ long read_some(TerminalRun& run, int timeout_ms)
     return got;
 }
 
+// Once the program has ended: records the mode it left, lets go of the
+// terminal and reads the rest of what it wrote, up to the end of output that
+// the terminal reports when no one holds its other side any more.
 void end_session(TerminalRun& run)
 {
     run.mode_after = terminal_mode(run);
-    close(run.master);
     close(run.slave);
+    const long long deadline = now_ms() + 2000;
+    while (read_some(run, 100) >= 0 && now_ms() < deadline) {
+    }
+    close(run.master);
     run.master = run.slave = -1;
 }
 
@@ -176,11 +182,8 @@ bool wait_for_exit(TerminalRun& run, int timeout_ms)
 {
     const long long deadline = now_ms() + timeout_ms;
     while (now_ms() < deadline) {
-        read_some(run, 50);
+        read_some(run, 5);
         if (reap(run, WNOHANG)) {
-            // What it wrote just before the end is still in the terminal.
-            while (read_some(run, 50) > 0) {
-            }
             end_session(run);
             return true;
         }
@@ -233,4 +236,16 @@ DetachedRun run_detached(const std::vector<std::string>& argv, const char* stdin
     }
     waitpid(pid, &run.wait_status, 0);
     return run;
+}
+
+int exit_code(int wait_status)
+{
+    return WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1000 - WTERMSIG(wait_status);
+}
+
+std::string after_banner(const std::string& shown)
+{
+    const std::string last_line = "Tested on PDP 8.0 Volumes.\n";
+    const std::size_t at = shown.find(last_line);
+    return at == std::string::npos ? "<no banner>" : shown.substr(at + last_line.size());
 }

@@ -56,3 +56,10 @@ struct DetachedRun {
 // and error each to a pipe, and standard input from `stdin_path` or
 // /dev/null.
 DetachedRun run_detached(const std::vector<std::string>& argv, const char* stdin_path = nullptr);
+
+// The exit status of a program that ended, or -1000 - the signal that
+// ended it.
+int exit_code(int wait_status);
+
+// What the program showed after its banner; "<no banner>" without one.
+std::string after_banner(const std::string& shown);
