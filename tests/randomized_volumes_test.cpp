@@ -39,7 +39,8 @@ struct Volume {
     bool broken = false;
 };
 
-constexpr std::int64_t DATA_TAIL = 64 * 1024;
+constexpr std::int64_t KIB = 1024;
+constexpr std::int64_t DATA_TAIL = 64 * KIB;
 constexpr std::int64_t BLOCK = static_cast<std::int64_t>(TRAILER_SIZE);
 
 class Generator {
@@ -65,9 +66,9 @@ class Generator {
             return BLOCK;
         }
         if (roll < 90) {
-            return pick(BLOCK + 1, 64 * 1024);
+            return pick(BLOCK + 1, 64 * KIB);
         }
-        return pick(64 * 1024, 4 * 1024 * 1024);
+        return pick(64 * KIB, 4 * KIB * KIB);
     }
 
     void fill_block(unsigned char* block, Kind kind)
@@ -119,9 +120,7 @@ Volume make_volume(Generator& gen, bool sparse)
     v.size = sparse ? (std::int64_t{4} << 30) + gen.pick(1, 1 << 20) : gen.size();
     v.data_start = sparse ? v.size - DATA_TAIL : 0;
     v.written.resize(static_cast<std::size_t>(v.size - v.data_start));
-    for (unsigned char& b : v.written) {
-        b = gen.byte();
-    }
+    std::generate(v.written.begin(), v.written.end(), [&gen] { return gen.byte(); });
     if (v.size >= BLOCK) {
         unsigned char* block = v.written.data() + v.written.size() - TRAILER_SIZE;
         gen.fill_block(block, gen.kind());
