@@ -12,3 +12,9 @@ add_test(NAME gate_reproducible_build
          COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/check_reproducible.sh ${PROJECT_SOURCE_DIR}
                  ${CMAKE_BINARY_DIR}/reproducible $<TARGET_FILE_NAME:VolumeSalvager> ${VS_REPRO_ARGS})
 set_tests_properties(gate_reproducible_build PROPERTIES LABELS gate TIMEOUT 600)
+
+# The packages hold what a user needs.
+add_test(NAME gate_packages
+         COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/check_packages.sh ${CMAKE_BINARY_DIR}
+                 ${CMAKE_BINARY_DIR}/package-check)
+set_tests_properties(gate_packages PROPERTIES LABELS gate TIMEOUT 300)
