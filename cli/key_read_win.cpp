@@ -34,14 +34,14 @@ int next_key_press()
     for (;;) {
         INPUT_RECORD event;
         DWORD count = 0;
-        if (!ReadConsoleInputA(console_input, &event, 1, &count) || count != 1) {
+        if (ReadConsoleInputA(console_input, &event, 1, &count) == FALSE || count != 1) {
             return -1;
         }
         if (event.EventType != KEY_EVENT) {
             continue;  // mouse, focus, window size and menu events
         }
         const KEY_EVENT_RECORD& key = event.Event.KeyEvent;
-        if (!key.bKeyDown || is_modifier(key.wVirtualKeyCode)) {
+        if (key.bKeyDown == FALSE || is_modifier(key.wVirtualKeyCode)) {
             continue;
         }
         // Arrow and editing keys carry the enhanced flag; some of them
@@ -64,7 +64,7 @@ int read_confirmation_key()
     if (console_input == INVALID_HANDLE_VALUE) {
         return -1;
     }
-    if (!GetConsoleMode(console_input, &saved_mode)) {
+    if (GetConsoleMode(console_input, &saved_mode) == FALSE) {
         CloseHandle(console_input);
         console_input = INVALID_HANDLE_VALUE;
         return -1;
@@ -74,7 +74,7 @@ int read_confirmation_key()
     SetConsoleCtrlHandler(restore_console_mode, TRUE);
     const DWORD raw = saved_mode & ~static_cast<DWORD>(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT |
                                                        ENABLE_PROCESSED_INPUT);
-    if (SetConsoleMode(console_input, raw)) {
+    if (SetConsoleMode(console_input, raw) != FALSE) {
         // Only a key pressed in answer to the prompt counts, not one typed
         // ahead of it.
         FlushConsoleInputBuffer(console_input);

@@ -36,3 +36,19 @@ vs_gate(gate_cppcheck CPPCHECK ${CPPCHECK}
   --suppress=missingIncludeSystem --suppress=unusedStructMember
   ${PROJECT_SOURCE_DIR}/cli ${PROJECT_SOURCE_DIR}/trailer ${PROJECT_SOURCE_DIR}/tests)
 set_tests_properties(gate_clang_tidy PROPERTIES TIMEOUT 600)
+
+# The Windows files, checked against the mingw-w64 headers when they are
+# installed.
+set(VS_WIN_SOURCES ${VS_SOURCES})
+list(FILTER VS_WIN_SOURCES INCLUDE REGEX "_win\\.cpp$")
+file(GLOB VS_MINGW_CXX_INCLUDE LIST_DIRECTORIES true /usr/lib/gcc/x86_64-w64-mingw32/*-win32/include/c++)
+if(CLANG_TIDY AND VS_MINGW_CXX_INCLUDE)
+  list(GET VS_MINGW_CXX_INCLUDE 0 VS_MINGW_CXX_INCLUDE)
+  set(VS_WIN_TIDY CLANG_TIDY)
+else()
+  set(VS_WIN_TIDY VS_MINGW_CXX_INCLUDE)  # reported as missing
+endif()
+vs_gate(gate_clang_tidy_windows ${VS_WIN_TIDY} ${CLANG_TIDY} --quiet ${VS_WIN_SOURCES} --
+  --target=x86_64-w64-mingw32 -std=c++17 -I${PROJECT_SOURCE_DIR}
+  -isystem /usr/x86_64-w64-mingw32/include -isystem ${VS_MINGW_CXX_INCLUDE}
+  -isystem ${VS_MINGW_CXX_INCLUDE}/x86_64-w64-mingw32)

@@ -49,7 +49,7 @@ std::int64_t volume_seek(std::int64_t offset, SeekFrom origin)
 std::int64_t volume_read(unsigned char* buffer, std::size_t size)
 {
     DWORD moved = 0;
-    if (!ReadFile(volume_handle, buffer, static_cast<DWORD>(size), &moved, nullptr)) {
+    if (ReadFile(volume_handle, buffer, static_cast<DWORD>(size), &moved, nullptr) == FALSE) {
         return -1;
     }
     return moved;
@@ -58,7 +58,7 @@ std::int64_t volume_read(unsigned char* buffer, std::size_t size)
 std::int64_t volume_write(const unsigned char* buffer, std::size_t size)
 {
     DWORD moved = 0;
-    if (!WriteFile(volume_handle, buffer, static_cast<DWORD>(size), &moved, nullptr)) {
+    if (WriteFile(volume_handle, buffer, static_cast<DWORD>(size), &moved, nullptr) == FALSE) {
         return -1;
     }
     return moved;
@@ -73,5 +73,5 @@ int volume_close()
 {
     const HANDLE file = volume_handle;
     volume_handle = INVALID_HANDLE_VALUE;
-    return CloseHandle(file) ? 0 : -1;
+    return CloseHandle(file) != FALSE ? 0 : -1;
 }
