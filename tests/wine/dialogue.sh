@@ -25,7 +25,9 @@ for case in "Y:repair" "y:decline" "Up:decline" "Escape:decline"; do
 done
 
 # A sparse volume past 4 GiB is repaired at size - 2048, computed in 64 bits.
-size=$(( (5 << 30) + 12345 ))
+# The block straddles the 4 GiB mark, and the size modulo 4 GiB is less
+# than one block: 32-bit arithmetic anywhere would show.
+size=$(( (4 << 30) + 1024 ))
 start=$((size - 2048))
 truncate -s "$size" big.pgd
 damaged_block > block.bin
