@@ -56,11 +56,12 @@ long read_some(TerminalRun& run, int timeout_ms)
     if (got <= 0) {
         return -1;
     }
-    for (ssize_t i = 0; i < got; ++i) {
-        if (buffer[i] == '\r' && i + 1 < got && buffer[i + 1] == '\n') {
-            continue;
-        }
-        run.seen += buffer[i];
+    // The terminal writes each line break as CR LF; a CR at the end of the
+    // last chunk may meet its LF only now.
+    std::size_t at = run.seen.empty() ? 0 : run.seen.size() - 1;
+    run.seen.append(buffer, static_cast<std::size_t>(got));
+    while ((at = run.seen.find("\r\n", at)) != std::string::npos) {
+        run.seen.erase(at, 1);
     }
     return got;
 }
