@@ -57,9 +57,11 @@ block_at() {  # file offset
 file_size() { stat -c %s "$1"; }
 
 # Runs the .exe with no console input; sets `out` (the raw output) and
-# `status`.
+# `status`. Standard input is TOOL_STDIN, /dev/null by default; the
+# command runs behind the words of the array AS_USER, if any.
+AS_USER=()
 run_tool() {
-  "$WINE64" ./VolumeSalvager.exe "$@" > out.bin 2> err.bin < /dev/null
+  "${AS_USER[@]}" "$WINE64" ./VolumeSalvager.exe "$@" > out.bin 2> err.bin < "${TOOL_STDIN:-/dev/null}"
   status=$?
   out=$(cat out.bin; echo x)
   out=${out%x}

@@ -48,10 +48,7 @@ cmp -s sound.pgd sound.orig && pass "sound block unchanged" || fail "sound block
 make_volume broken.pgd 5000 damaged_block
 cp broken.pgd broken.orig
 printf 'Y\r\n' > answers.txt
-"$WINE64" ./VolumeSalvager.exe broken.pgd < answers.txt > out.bin 2> err.bin
-status=$?
-out=$(cat out.bin; echo x)
-out=${out%x}
+TOOL_STDIN=answers.txt run_tool broken.pgd
 expect_eq "redirected input: message" \
   "This is broken PGP volume."$'\n'"$PROMPT_TEXT"$'N\nRestore Aborted.\n|' "$(after_banner "$out")"
 expect_eq "redirected input: status" 0 "$status"

@@ -3,7 +3,6 @@
 # Wine prefix of its own.
 . "$(dirname "$0")/common.sh"
 
-as_user=()
 if [ "$(id -u)" -eq 0 ]; then
   if ! command -v setpriv > /dev/null; then
     echo "SKIPPED: running as root and setpriv is not installed: no unprivileged user to try with"
@@ -17,7 +16,7 @@ if [ "$(id -u)" -eq 0 ]; then
   chown nobody "$other/home"
   cp VolumeSalvager.exe "$other/"
   cd "$other" || exit 1
-  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups
+  AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups
            env HOME="$other/home" WINEPREFIX="$other/home/prefix")
 fi
 
@@ -25,10 +24,7 @@ for case in "read-only.pgd:0444:refused" "writable.pgd:0666:opened"; do
   IFS=: read -r path mode result <<< "$case"
   make_volume "$path" 3000 sound_block
   chmod "$mode" "$path"
-  "${as_user[@]}" "$WINE64" ./VolumeSalvager.exe "$path" > out.bin 2> /dev/null < /dev/null
-  status=$?
-  out=$(cat out.bin; echo x)
-  out=${out%x}
+  run_tool "$path"
   if [ "$result" = refused ]; then
     expect_eq "$path: message" "\"$path\": Open failed."$'\n|' "$(after_banner "$out")"
     expect_eq "$path: status" $((17 + ${#path})) "$status"
