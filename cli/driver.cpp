@@ -1,30 +1,58 @@
 #include "cli/driver.h"
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 
+#include "cli/console_echo.h"
 #include "cli/key_read.h"
 #include "cli/messages.h"
+#include "cli/path_text.h"
 #include "trailer/locate_trailer.h"
 #include "trailer/trailer_block.h"
 #include "trailer/volume_file.h"
 
 namespace {
 constexpr int CONFIRM_KEY = 'Y';
-constexpr int SEEK_FAILED_LENGTH = sizeof SEEK_FAILED_MESSAGE - 1;
 constexpr std::int64_t BLOCK = static_cast<std::int64_t>(TRAILER_SIZE);
 
-// Returns the number of characters printed, as printf counts them: each
-// line break once, however the platform writes it.
+constexpr int length_of(const char* text)
+{
+    int length = 0;
+    while (text[length] != '\0') {
+        ++length;
+    }
+    return length;
+}
+
+// Prints a message and returns its number of characters, each line break
+// counted once however the platform writes it. The count is the message's
+// own, not what the stream managed to write: an exit status follows the
+// outcome, never whether standard output could take the text.
 int say(const char* text)
 {
-    return std::printf("%s", text);
+    (void)std::fputs(text, stdout);
+    return length_of(text);
+}
+
+// "<path>": Open failed. Its status counts the path in the characters the
+// user typed.
+int say_open_failed(const char* path)
+{
+    say(OPEN_FAILED_BEFORE);
+    print_path(path);
+    say(OPEN_FAILED_AFTER);
+    const std::size_t length = path_length(path);
+    constexpr int FIXED = length_of(OPEN_FAILED_BEFORE) + length_of(OPEN_FAILED_AFTER);
+    return length > static_cast<std::size_t>(INT_MAX - FIXED) ? INT_MAX
+                                                              : FIXED + static_cast<int>(length);
 }
 
 // Everything between the open and the close. Returns 0 for an outcome that
 // is no failure, otherwise the length of the failure's message.
 int check_and_repair()
 {
+    constexpr int SEEK_FAILED_LENGTH = length_of(SEEK_FAILED_MESSAGE);
     std::int64_t trailer_start = TRAILER_NOT_LOCATED;
     if (!locate_trailer(trailer_start)) {
         return SEEK_FAILED_LENGTH;
@@ -39,15 +67,19 @@ int check_and_repair()
 
     say(PROMPT);
     (void)std::fflush(stdout);  // the prompt must show before the wait
+    echo_on_console(PROMPT);
     if (read_confirmation_key() != CONFIRM_KEY) {
+        echo_on_console(DECLINED_ON_CONSOLE);
         say(DECLINED);
         return 0;
     }
+    echo_on_console(ACCEPTED_ON_CONSOLE);
     say(ACCEPTED);
 
     repair_trailer(trailer_block);
-    // The file is measured again; if that fails the repaired block stays in
-    // memory and the file is left as it was.
+    // The file is measured again, and must still be the file that was read;
+    // if not, the repaired block stays in memory and the file is left as it
+    // was.
     if (!locate_trailer(trailer_start)) {
         return SEEK_FAILED_LENGTH;
     }
@@ -68,7 +100,7 @@ int run(int argc, const char* const* argv)
     }
     const char* path = argv[1];
     if (!volume_open(path)) {
-        return std::printf(OPEN_FAILED_FORMAT, path);
+        return say_open_failed(path);
     }
     const int outcome = check_and_repair();
     return volume_close() == 0 ? outcome : -1;

@@ -16,15 +16,43 @@ constexpr unsigned char ESC = 0x1b;
 // an escape sequence in one burst; a lone Esc is followed by silence.
 constexpr int SEQUENCE_GAP_MS = 50;
 
-// What a signal handler needs to put the terminal back.
+// What the signal handlers need to put the terminal back, and to make it
+// raw again when the tool is continued after a stop.
 int tty_fd = -1;
 struct termios saved_mode;
+struct termios raw_mode;
+volatile std::sig_atomic_t waiting_in_raw_mode = 0;
 
-// Signals that end the process while it waits; each restores the terminal
-// before the process goes.
-constexpr int ENDING_SIGNALS[] = {SIGTERM, SIGHUP, SIGQUIT, SIGINT};
-constexpr int ENDING_SIGNAL_COUNT = sizeof ENDING_SIGNALS / sizeof ENDING_SIGNALS[0];
-struct sigaction previous_actions[ENDING_SIGNAL_COUNT];
+// While the key is awaited every signal that ends the process restores the
+// terminal first, and a stop restores it for as long as the tool is
+// stopped. A signal that was ignored when the tool started stays ignored.
+struct sigaction previous_actions[NSIG];
+bool caught[NSIG];
+
+// Signals whose default action leaves the process running or stops it, and
+// those that cannot be caught: they need no handler to end the process.
+bool default_ends_process(int signal_number)
+{
+    switch (signal_number) {
+    case SIGKILL:
+    case SIGSTOP:
+    case SIGCHLD:
+    case SIGCONT:
+    case SIGURG:
+    case SIGWINCH:
+    case SIGTSTP:
+    case SIGTTIN:
+    case SIGTTOU:
+        return false;
+    default:
+#ifdef SIGINFO
+        // BSD and macOS: a status request, ignored by default.
+        return signal_number != SIGINFO;
+#else
+        return true;
+#endif
+    }
+}
 
 extern "C" void restore_terminal_and_end(int signal_number)
 {
@@ -36,20 +64,74 @@ extern "C" void restore_terminal_and_end(int signal_number)
     (void)raise(signal_number);
 }
 
-void catch_ending_signals()
+extern "C" void back_to_raw_mode(int /*signal_number*/)
 {
-    struct sigaction action = {};
-    action.sa_handler = restore_terminal_and_end;
-    sigemptyset(&action.sa_mask);
-    for (int i = 0; i < ENDING_SIGNAL_COUNT; ++i) {
-        sigaction(ENDING_SIGNALS[i], &action, &previous_actions[i]);
+    if (waiting_in_raw_mode != 0) {
+        const int saved_errno = errno;
+        (void)tcsetattr(tty_fd, TCSANOW, &raw_mode);
+        errno = saved_errno;
     }
 }
 
-void release_ending_signals()
+// Ctrl+Z from outside or a job-control stop: the shell gets its terminal
+// back as it was while the tool is stopped, and the wait for the key goes
+// on in raw mode once it is continued.
+extern "C" void restore_terminal_and_stop(int signal_number)
 {
-    for (int i = 0; i < ENDING_SIGNAL_COUNT; ++i) {
-        sigaction(ENDING_SIGNALS[i], &previous_actions[i], nullptr);
+    const int saved_errno = errno;
+    (void)tcsetattr(tty_fd, TCSANOW, &saved_mode);
+    struct sigaction stop = {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    struct sigaction mine = {};
+    (void)sigaction(signal_number, &stop, &mine);
+    sigset_t this_signal;
+    sigemptyset(&this_signal);
+    sigaddset(&this_signal, signal_number);
+    (void)raise(signal_number);
+    // The process stops here, as the signal is let through, until SIGCONT.
+    (void)sigprocmask(SIG_UNBLOCK, &this_signal, nullptr);
+    (void)sigprocmask(SIG_BLOCK, &this_signal, nullptr);
+    (void)sigaction(signal_number, &mine, nullptr);
+    errno = saved_errno;
+    back_to_raw_mode(SIGCONT);
+}
+
+void catch_signal(int signal_number, void (*handler)(int))
+{
+    struct sigaction previous = {};
+    if (sigaction(signal_number, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) {
+        return;
+    }
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    if (sigaction(signal_number, &action, nullptr) == 0) {
+        previous_actions[signal_number] = previous;
+        caught[signal_number] = true;
+    }
+}
+
+void catch_signals()
+{
+    for (int signal_number = 1; signal_number < NSIG; ++signal_number) {
+        if (signal_number == SIGTSTP) {
+            catch_signal(signal_number, restore_terminal_and_stop);
+        } else if (signal_number == SIGCONT) {
+            catch_signal(signal_number, back_to_raw_mode);
+        } else if (default_ends_process(signal_number)) {
+            catch_signal(signal_number, restore_terminal_and_end);
+        }
+    }
+}
+
+void release_signals()
+{
+    for (int signal_number = 1; signal_number < NSIG; ++signal_number) {
+        if (caught[signal_number]) {
+            (void)sigaction(signal_number, &previous_actions[signal_number], nullptr);
+            caught[signal_number] = false;
+        }
     }
 }
 
@@ -133,23 +215,25 @@ int read_confirmation_key()
         return -1;
     }
 
-    struct termios raw = saved_mode;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | ISIG | IEXTEN);
-    raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR | ISTRIP);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
+    raw_mode = saved_mode;
+    raw_mode.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | ISIG | IEXTEN);
+    raw_mode.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR | ISTRIP);
+    raw_mode.c_cc[VMIN] = 1;
+    raw_mode.c_cc[VTIME] = 0;
 
-    catch_ending_signals();
+    catch_signals();
     int key = -1;
+    waiting_in_raw_mode = 1;
     // TCSAFLUSH drops keys typed before the prompt appeared: only a key
     // pressed in answer to it counts.
-    if (tcsetattr(tty_fd, TCSAFLUSH, &raw) == 0) {
+    if (tcsetattr(tty_fd, TCSAFLUSH, &raw_mode) == 0) {
         key = read_one_key();
     }
+    waiting_in_raw_mode = 0;
     // TCSAFLUSH again: whatever else arrived while waiting stays out of the
     // shell.
     tcsetattr(tty_fd, TCSAFLUSH, &saved_mode);
-    release_ending_signals();
+    release_signals();
     close(tty_fd);
     tty_fd = -1;
     return key;

@@ -9,7 +9,9 @@
 extern const char BANNER[];
 
 constexpr char USAGE[] = "Usage: " VOLUME_SALVAGER_NAME " <pgpdisk-filename>\n";
-constexpr char OPEN_FAILED_FORMAT[] = "\"%s\": Open failed.\n";
+// The open-failure line is the path as typed between these two.
+constexpr char OPEN_FAILED_BEFORE[] = "\"";
+constexpr char OPEN_FAILED_AFTER[] = "\": Open failed.\n";
 constexpr char READ_FAILED[] = "Read failed.\n";
 constexpr char NOT_BROKEN[] = "Terminating: This File Is Not Broken ?\n";
 constexpr char PROMPT[] =
@@ -18,5 +20,8 @@ constexpr char PROMPT[] =
 // does not give.
 constexpr char ACCEPTED[] = "Y\nRestoring..";
 constexpr char DECLINED[] = "N\nRestore Aborted.\n";
+// What the console shows of the answer when standard output goes elsewhere.
+constexpr char ACCEPTED_ON_CONSOLE[] = "Y\n";
+constexpr char DECLINED_ON_CONSOLE[] = "N\n";
 constexpr char WRITE_FAILED[] = "Write failed.\n";
 constexpr char SUCCESS[] = "Ok.";

@@ -183,6 +183,37 @@ TEST_F(DriverTest, FileThatChangedSizeAtThePromptIsNotWritten)
     EXPECT_TRUE(std::equal(before.begin(), before.end(), fake_volume.bytes.begin()));
 }
 
+// Renamed over or deleted while the prompt waited: the file now at the path
+// is not the one that was read, and the open one is no longer reachable.
+TEST_F(DriverTest, FileNoLongerNamedAtThePromptIsNotWritten)
+{
+    // The first locate reads the block from the file just opened; only the
+    // one before the write asks whether the path still names it.
+    fake_volume.still_named = false;
+    const std::vector<unsigned char> before = fake_volume.bytes;
+
+    const DriverRun r = run_driver({"vol.pgd"});
+
+    EXPECT_EQ(r.output, ACCEPT + SEEK_FAILED_MESSAGE);
+    EXPECT_EQ(r.status, 18);
+    EXPECT_EQ(fake_volume.write_calls, 0);
+    EXPECT_EQ(fake_volume.bytes, before);
+}
+
+// The prompt and the answer letter go to the console as well, for a user
+// whose standard output is a file; standard output keeps its bytes.
+TEST_F(DriverTest, PromptAndAnswerAreEchoedOnTheConsole)
+{
+    for (const int key : {int{'Y'}, int{'n'}}) {
+        fake_key = FakeKey{};
+        fake_key.answer = key;
+        fake_volume.bytes = volume_with(damaged_example());
+        const DriverRun r = run_driver({"vol.pgd"});
+        EXPECT_EQ(fake_key.echoed, ASKED + (key == 'Y' ? "Y\n" : "N\n"));
+        EXPECT_EQ(r.output, key == 'Y' ? ACCEPT + SUCCESS : ASKED + DECLINED);
+    }
+}
+
 TEST_F(DriverTest, KeyIsOnlyAskedForWhenTheBlockIsBroken)
 {
     fake_volume.bytes = volume_with(sound_example());

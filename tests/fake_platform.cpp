@@ -1,8 +1,11 @@
 #include "fake_platform.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "cli/console_echo.h"
 #include "cli/key_read.h"
+#include "cli/path_text.h"
 #include "trailer/volume_file.h"
 
 FakeVolume fake_volume;
@@ -67,6 +70,11 @@ std::int64_t volume_write(const unsigned char* buffer, std::size_t size)
     return n;
 }
 
+bool volume_still_named()
+{
+    return fake_volume.still_named;
+}
+
 bool volume_flush()
 {
     ++fake_volume.flush_calls;
@@ -84,4 +92,19 @@ int read_confirmation_key()
 {
     ++fake_key.calls;
     return fake_key.answer;
+}
+
+void echo_on_console(const char* text)
+{
+    fake_key.echoed += text;
+}
+
+void print_path(const char* path)
+{
+    (void)std::fputs(path, stdout);
+}
+
+std::size_t path_length(const char* path)
+{
+    return std::strlen(path);
 }

@@ -16,6 +16,8 @@ struct FakeVolume {
     std::int64_t read_result = -2;   // -2: move what was asked for
     std::int64_t write_result = -2;  // -2: move what was asked for
     bool flush_fails = false;
+    // False: the path no longer names the open file (renamed over, deleted).
+    bool still_named = true;
     bool close_fails = false;
     // Grows the file by this many bytes just before the Nth seek, as a
     // writer that ignores the lock would.
@@ -39,6 +41,7 @@ extern FakeVolume fake_volume;
 struct FakeKey {
     int answer = 'Y';
     int calls = 0;
+    std::string echoed;  // what the driver showed on the console itself
 };
 
 extern FakeKey fake_key;

@@ -28,13 +28,30 @@ namespace {
     _exit(127);
 }
 
-void redirect_stdin(const char* path)
+void open_onto(const char* path, int flags, int target)
 {
-    const int fd = open(path, O_RDONLY);
-    if (fd < 0 || dup2(fd, 0) < 0) {
+    const int fd = open(path, flags, 0644);
+    if (fd < 0 || dup2(fd, target) < 0) {
         _exit(126);
     }
     close(fd);
+}
+
+// In the child, before exec: standard input and output as asked.
+void apply_redirects(const Redirects& redirects)
+{
+    if (redirects.stdin_path != nullptr) {
+        open_onto(redirects.stdin_path, O_RDONLY, STDIN_FILENO);
+    }
+    if (redirects.stdout_path != nullptr) {
+        open_onto(redirects.stdout_path, O_WRONLY | O_CREAT | O_TRUNC, STDOUT_FILENO);
+    }
+    if (redirects.stdout_fd >= 0 && dup2(redirects.stdout_fd, STDOUT_FILENO) < 0) {
+        _exit(126);
+    }
+    if (redirects.close_stdout) {
+        close(STDOUT_FILENO);
+    }
 }
 
 long long now_ms()
@@ -96,7 +113,7 @@ bool reap(TerminalRun& run, int options)
 }  // namespace
 
 void start_in_terminal(TerminalRun& run, const std::vector<std::string>& argv,
-                       const char* stdin_path)
+                       const Redirects& redirects)
 {
     int go[2];
     if (pipe(go) != 0) {
@@ -114,9 +131,7 @@ void start_in_terminal(TerminalRun& run, const std::vector<std::string>& argv,
             _exit(125);
         }
         close(go[0]);
-        if (stdin_path != nullptr) {
-            redirect_stdin(stdin_path);
-        }
+        apply_redirects(redirects);
         exec_or_die(argv);
     }
     close(go[0]);
@@ -195,7 +210,7 @@ bool wait_for_exit(TerminalRun& run, int timeout_ms)
     return false;
 }
 
-DetachedRun run_detached(const std::vector<std::string>& argv, const char* stdin_path)
+DetachedRun run_detached(const std::vector<std::string>& argv, const Redirects& redirects)
 {
     int out[2];
     int err[2];
@@ -205,13 +220,14 @@ DetachedRun run_detached(const std::vector<std::string>& argv, const char* stdin
     const pid_t pid = fork();
     if (pid == 0) {
         setsid();  // a new session has no controlling terminal
-        redirect_stdin(stdin_path != nullptr ? stdin_path : "/dev/null");
-        dup2(out[1], 1);
-        dup2(err[1], 2);
+        open_onto("/dev/null", O_RDONLY, STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
         close(out[0]);
         close(err[0]);
         close(out[1]);
         close(err[1]);
+        apply_redirects(redirects);
         exec_or_die(argv);
     }
     close(out[1]);

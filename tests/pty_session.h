@@ -17,12 +17,20 @@ struct TerminalRun {
     struct termios mode_after {};   // as it left it
 };
 
+// Where a program's standard input and output go instead of their usual
+// place (the terminal, or /dev/null and a pipe for a detached run).
+struct Redirects {
+    const char* stdin_path = nullptr;   // read from this file
+    const char* stdout_path = nullptr;  // written to this file, truncated
+    int stdout_fd = -1;                 // this descriptor of the test's
+    bool close_stdout = false;          // no standard output at all
+};
+
 // Starts `argv` in a new pseudo-terminal, which becomes its controlling
-// terminal and its standard input, output and error. With `stdin_path`,
-// standard input is that file instead. The terminal's mode is recorded
-// before the program starts.
+// terminal and its standard input, output and error, unless redirected.
+// The terminal's mode is recorded before the program starts.
 void start_in_terminal(TerminalRun& run, const std::vector<std::string>& argv,
-                       const char* stdin_path = nullptr);
+                       const Redirects& redirects = {});
 
 // Reads the terminal until `text` has been shown; false after `timeout_ms`.
 bool wait_for(TerminalRun& run, const std::string& text, int timeout_ms = 10000);
@@ -53,9 +61,9 @@ struct DetachedRun {
 };
 
 // Runs `argv` in a new session with no controlling terminal, standard output
-// and error each to a pipe, and standard input from `stdin_path` or
-// /dev/null.
-DetachedRun run_detached(const std::vector<std::string>& argv, const char* stdin_path = nullptr);
+// and error each to a pipe, and standard input from /dev/null, unless
+// redirected.
+DetachedRun run_detached(const std::vector<std::string>& argv, const Redirects& redirects = {});
 
 // The exit status of a program that ended, or -1000 - the signal that
 // ended it.

@@ -10,6 +10,10 @@ constexpr std::int64_t BLOCK = static_cast<std::int64_t>(TRAILER_SIZE);
 
 bool position_at_trailer(std::int64_t& trailer_start)
 {
+    const bool measured_before = trailer_start != TRAILER_NOT_LOCATED;
+    if (measured_before && !volume_still_named()) {
+        return false;  // renamed over or deleted since the block was read
+    }
     const std::int64_t size = volume_seek(0, SeekFrom::end);
     if (size < BLOCK) {  // also covers a failed seek (-1)
         return false;
@@ -18,7 +22,7 @@ bool position_at_trailer(std::int64_t& trailer_start)
     if (start != size - BLOCK) {
         return false;
     }
-    if (trailer_start != TRAILER_NOT_LOCATED && trailer_start != start) {
+    if (measured_before && trailer_start != start) {
         return false;  // the file changed size since the block was read
     }
     trailer_start = start;

@@ -22,6 +22,10 @@ std::int64_t volume_seek(std::int64_t offset, SeekFrom origin);
 std::int64_t volume_read(unsigned char* buffer, std::size_t size);
 std::int64_t volume_write(const unsigned char* buffer, std::size_t size);
 
+// True while the path given to volume_open still names the open file: it
+// was not renamed over, moved away or deleted in the meantime.
+bool volume_still_named();
+
 // Makes written data durable on the storage device.
 bool volume_flush();
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,51 @@ static_assert(sizeof(off_t) == 8, "volume files past 2 GiB need 64-bit file offs
 
 namespace {
 int volume_handle = -1;
+const char* volume_path = nullptr;  // as given to volume_open, for the rename check
+
+// A disk device is taken only when nothing else has it: a mounted file
+// system lives there otherwise, and a repair would overwrite its end.
+#ifdef __linux__
+// Linux: O_EXCL on a block device fails (EBUSY) while it is mounted or
+// claimed; on any other file it has no effect without O_CREAT.
+constexpr int OPEN_FLAGS = O_RDWR | O_CLOEXEC | O_NOCTTY | O_EXCL;
+constexpr bool BLOCK_DEVICES_TAKEN = true;
+#else
+// Elsewhere nothing tells a mounted device from a free one: none is taken.
+constexpr int OPEN_FLAGS = O_RDWR | O_CLOEXEC | O_NOCTTY;
+constexpr bool BLOCK_DEVICES_TAKEN = false;
+#endif
+
+bool holds_volume(const struct stat& info)
+{
+    // A directory cannot be opened for writing, but some systems allow it
+    // for other file types that hold no volume.
+    return S_ISREG(info.st_mode) || (BLOCK_DEVICES_TAKEN && S_ISBLK(info.st_mode));
+}
+
+// Standard input, output and error are never the volume: text meant for
+// them must not land in it, even when one of them was closed at start.
+int above_standard_streams(int fd)
+{
+    if (fd < 0 || fd > STDERR_FILENO) {
+        return fd;
+    }
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    close(fd);
+    return moved;
+}
+
+// A write that crosses the file size limit would stop part-way; it is
+// refused whole instead, so the block is either written or left alone.
+bool within_file_size_limit(std::size_t size)
+{
+    struct rlimit limit = {};
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return true;
+    }
+    const off_t position = lseek(volume_handle, 0, SEEK_CUR);
+    return position >= 0 && static_cast<rlim_t>(position) + size <= limit.rlim_cur;
+}
 
 bool lock_held_elsewhere(int error)
 {
@@ -52,20 +98,17 @@ bool take_write_lock(int fd)
 
 bool volume_open(const char* path)
 {
-    const int fd = open(path, O_RDWR | O_CLOEXEC | O_NOCTTY);
+    const int fd = above_standard_streams(open(path, OPEN_FLAGS));
     if (fd < 0) {
         return false;
     }
     struct stat info = {};
-    // A directory cannot be opened for writing, but some systems allow it
-    // for other file types that hold no volume; only regular files and block
-    // devices have a trailer to find.
-    if (fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode)) ||
-        !take_write_lock(fd)) {
+    if (fstat(fd, &info) != 0 || !holds_volume(info) || !take_write_lock(fd)) {
         close(fd);
         return false;
     }
     volume_handle = fd;
+    volume_path = path;
     return true;
 }
 
@@ -82,7 +125,18 @@ std::int64_t volume_read(unsigned char* buffer, std::size_t size)
 
 std::int64_t volume_write(const unsigned char* buffer, std::size_t size)
 {
+    if (!within_file_size_limit(size)) {
+        return -1;
+    }
     return write(volume_handle, buffer, size);
+}
+
+bool volume_still_named()
+{
+    struct stat named = {};
+    struct stat opened = {};
+    return stat(volume_path, &named) == 0 && fstat(volume_handle, &opened) == 0 &&
+           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino && opened.st_nlink > 0;
 }
 
 bool volume_flush()

@@ -64,6 +64,13 @@ std::int64_t volume_write(const unsigned char* buffer, std::size_t size)
     return moved;
 }
 
+// The open shares neither writing nor deleting: while the tool holds the
+// file, no one can rename, move or delete it.
+bool volume_still_named()
+{
+    return true;
+}
+
 bool volume_flush()
 {
     return FlushFileBuffers(volume_handle) != 0;

@@ -1,3 +1,4 @@
+// Process start and end on Windows.
 #include "cli/driver.h"
 #include "cli/exit_status.h"
 
