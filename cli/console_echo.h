@@ -7,3 +7,7 @@
 // waits at a blank screen. Does nothing when standard output is the console
 // or there is no console; standard output itself is never written here.
 void echo_on_console(const char* text);
+
+// Shows `text` on the console whatever standard output is; nothing when
+// there is no console.
+void show_on_console(const char* text);

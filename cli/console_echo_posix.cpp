@@ -6,13 +6,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-void echo_on_console(const char* text)
+void show_on_console(const char* text)
 {
-    // tcgetsid succeeds only on the process's controlling terminal: then
-    // standard output shows the text already.
-    if (tcgetsid(STDOUT_FILENO) != -1) {
-        return;
-    }
     const int tty = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (tty < 0) {
         return;  // no terminal: nobody to show it to
@@ -20,4 +15,13 @@ void echo_on_console(const char* text)
     // Shown as well as it can be; standard output carries the record.
     (void)write(tty, text, std::strlen(text));
     close(tty);
+}
+
+void echo_on_console(const char* text)
+{
+    // tcgetsid succeeds only on the process's controlling terminal: then
+    // standard output shows the text already.
+    if (tcgetsid(STDOUT_FILENO) == -1) {
+        show_on_console(text);
+    }
 }

@@ -8,12 +8,8 @@
 #endif
 #include <windows.h>
 
-void echo_on_console(const char* text)
+void show_on_console(const char* text)
 {
-    DWORD mode = 0;
-    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE) {
-        return;  // standard output is the console: it shows the text already
-    }
     const HANDLE console =
         CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
@@ -23,4 +19,13 @@ void echo_on_console(const char* text)
     DWORD written = 0;
     (void)WriteConsoleA(console, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
     CloseHandle(console);
+}
+
+void echo_on_console(const char* text)
+{
+    DWORD mode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE) {
+        return;  // standard output is the console: it shows the text already
+    }
+    show_on_console(text);
 }

@@ -25,3 +25,9 @@ constexpr char ACCEPTED_ON_CONSOLE[] = "Y\n";
 constexpr char DECLINED_ON_CONSOLE[] = "N\n";
 constexpr char WRITE_FAILED[] = "Write failed.\n";
 constexpr char SUCCESS[] = "Ok.";
+
+// Windows, in a console window of the tool's own (started from Explorer):
+// shown on the console before the window closes.
+constexpr char DROP_HINT[] =
+    "\nTo check a volume, drop its file onto " VOLUME_SALVAGER_NAME ".exe in Explorer.\n";
+constexpr char CLOSE_WINDOW_PROMPT[] = "\nPress any key to close this window.";

@@ -14,3 +14,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Self-contained: the GCC runtime and libstdc++ are linked in, so the .exe
 # needs nothing beyond the DLLs every Windows has.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# A release .exe carries no symbols or debug sections.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

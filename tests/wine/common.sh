@@ -29,6 +29,7 @@ cd "$work" || exit 1
 
 BANNER_END='Tested on PDP 8.0 Volumes.'
 PROMPT_TEXT="Press 'Y' for Restore or other key to cancel:"
+ASKED="This is broken PGP volume."$'\n'"$PROMPT_TEXT"  # the whole prompt
 
 # A damaged trailer block: 01 02 03 04 | AA BB AA BB | CC DD CC DD | random.
 damaged_block() {
@@ -83,15 +84,25 @@ panes=0
 TMUX_SOCKET="vs-wine-$$-$panes"
 tmux_cmd() { "$TMUX_BIN" -L "$TMUX_SOCKET" "$@"; }
 
-# Starts the .exe in a terminal pane; the pane shows "exit=N" when it ends.
-# Each pane has a tmux server of its own, so that the end of the last one
-# cannot race with the start of the next.
-start_in_pane() {  # arguments for the .exe, already quoted for a shell
+# Starts a command line in a terminal pane; the pane shows "exit=N" when it
+# ends. Each pane has a tmux server of its own, so that the end of the last
+# one cannot race with the start of the next.
+start_command_in_pane() {  # command, already quoted for a shell
   tmux_cmd kill-server >/dev/null 2>&1
   panes=$((panes + 1))
   TMUX_SOCKET="vs-wine-$$-$panes"
-  tmux_cmd new-session -d -x 200 -y 50 \
-    "cd '$work' && WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all '$WINE64' ./VolumeSalvager.exe $1; echo \"exit=\$?\"; sleep 600"
+  tmux_cmd -u new-session -d -x 200 -y 50 \
+    "cd '$work' && WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all LANG=C.UTF-8 $1; echo \"exit=\$?\"; sleep 600"
+}
+# The .exe started from cmd.exe, which shares the console with it, as when
+# a user types the command.
+start_in_pane() {  # arguments for the .exe, already quoted for a shell
+  start_command_in_pane "'$WINE64' cmd /c VolumeSalvager.exe $1"
+}
+# The .exe alone on its console, as when started from Explorer: Wine started
+# straight from a terminal counts as the only process on its console.
+start_alone_in_pane() {  # arguments for the .exe, already quoted for a shell
+  start_command_in_pane "'$WINE64' ./VolumeSalvager.exe $1"
 }
 screen() { tmux_cmd capture-pane -p -J -S -200; }
 # Waits up to SECONDS for TEXT on the screen.
