@@ -14,17 +14,6 @@ find_program(CLANG_FORMAT clang-format)
 find_program(CLANG_TIDY clang-tidy)
 find_program(CPPCHECK cppcheck)
 
-# A gate whose tool is missing is reported as skipped, with the reason.
-function(vs_gate name tool)
-  if(${tool})
-    add_test(NAME ${name} COMMAND ${ARGN})
-  else()
-    add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "skipped: ${tool} not found")
-    set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "skipped:")
-  endif()
-  set_tests_properties(${name} PROPERTIES LABELS gate WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
-endfunction()
-
 vs_gate(gate_clang_format CLANG_FORMAT ${CLANG_FORMAT} --dry-run --Werror ${VS_SOURCES})
 vs_gate(gate_clang_tidy CLANG_TIDY
   bash ${PROJECT_SOURCE_DIR}/cmake/run_clang_tidy.sh ${CLANG_TIDY} ${CMAKE_BINARY_DIR} ${VS_TIDY_SOURCES})
@@ -42,11 +31,16 @@ set_tests_properties(gate_clang_tidy PROPERTIES TIMEOUT 600)
 set(VS_WIN_SOURCES ${VS_SOURCES})
 list(FILTER VS_WIN_SOURCES INCLUDE REGEX "_win\\.cpp$")
 file(GLOB VS_MINGW_CXX_INCLUDE LIST_DIRECTORIES true /usr/lib/gcc/x86_64-w64-mingw32/*-win32/include/c++)
-if(CLANG_TIDY AND VS_MINGW_CXX_INCLUDE)
+if(VS_MINGW_CXX_INCLUDE)
   list(GET VS_MINGW_CXX_INCLUDE 0 VS_MINGW_CXX_INCLUDE)
+else()
+  set(VS_MINGW_CXX_INCLUDE "VS_MINGW_CXX_INCLUDE-NOTFOUND")
+endif()
+# Both are needed: the gate is skipped, naming the one that is missing.
+if(NOT CLANG_TIDY)
   set(VS_WIN_TIDY CLANG_TIDY)
 else()
-  set(VS_WIN_TIDY VS_MINGW_CXX_INCLUDE)  # reported as missing
+  set(VS_WIN_TIDY VS_MINGW_CXX_INCLUDE)
 endif()
 vs_gate(gate_clang_tidy_windows ${VS_WIN_TIDY} ${CLANG_TIDY} --quiet ${VS_WIN_SOURCES} --
   --target=x86_64-w64-mingw32 -std=c++17 -I${PROJECT_SOURCE_DIR}
