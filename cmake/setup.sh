@@ -60,11 +60,27 @@ present() {
   esac
 }
 
+# The presets need CMake 3.25; an older one cannot be mended from here.
+cmake_is_too_old() {
+  local version
+  version=$(cmake --version 2> /dev/null | sed -n 's/^cmake version \([0-9]*\)\.\([0-9]*\).*/\1 \2/p')
+  [ -n "$version" ] || return 1
+  set -- $version
+  [ "$1" -lt 3 ] || { [ "$1" -eq 3 ] && [ "$2" -lt 25 ]; }
+}
+
 missing=()
 for need in "${needs[@]}"; do
   present "${need%%:*}" || missing+=("${need#*:}")
 done
+check_cmake_version() {
+  if cmake_is_too_old; then
+    echo "setup ($1): $(cmake --version | head -1) is installed; the presets need CMake 3.25 or newer" >&2
+    exit 1
+  fi
+}
 if [ ${#missing[@]} -eq 0 ]; then
+  check_cmake_version "$1"
   echo "setup ($1): everything is installed"
   exit 0
 fi
@@ -87,6 +103,6 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 echo "setup ($1): installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -q
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+check_cmake_version "$1"
