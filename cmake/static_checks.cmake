@@ -30,19 +30,19 @@ set_tests_properties(gate_clang_tidy PROPERTIES TIMEOUT 600)
 # installed.
 set(VS_WIN_SOURCES ${VS_SOURCES})
 list(FILTER VS_WIN_SOURCES INCLUDE REGEX "_win\\.cpp$")
-file(GLOB VS_MINGW_CXX_INCLUDE LIST_DIRECTORIES true /usr/lib/gcc/x86_64-w64-mingw32/*-win32/include/c++)
-if(VS_MINGW_CXX_INCLUDE)
-  list(GET VS_MINGW_CXX_INCLUDE 0 VS_MINGW_CXX_INCLUDE)
+file(GLOB MINGW_W64_HEADERS LIST_DIRECTORIES true /usr/lib/gcc/x86_64-w64-mingw32/*-win32/include/c++)
+if(MINGW_W64_HEADERS)
+  list(GET MINGW_W64_HEADERS 0 MINGW_W64_HEADERS)
 else()
-  set(VS_MINGW_CXX_INCLUDE "VS_MINGW_CXX_INCLUDE-NOTFOUND")
+  set(MINGW_W64_HEADERS "MINGW_W64_HEADERS-NOTFOUND")
 endif()
 # Both are needed: the gate is skipped, naming the one that is missing.
 if(NOT CLANG_TIDY)
   set(VS_WIN_TIDY CLANG_TIDY)
 else()
-  set(VS_WIN_TIDY VS_MINGW_CXX_INCLUDE)
+  set(VS_WIN_TIDY MINGW_W64_HEADERS)
 endif()
 vs_gate(gate_clang_tidy_windows ${VS_WIN_TIDY} ${CLANG_TIDY} --quiet ${VS_WIN_SOURCES} --
   --target=x86_64-w64-mingw32 -std=c++17 -I${PROJECT_SOURCE_DIR}
-  -isystem /usr/x86_64-w64-mingw32/include -isystem ${VS_MINGW_CXX_INCLUDE}
-  -isystem ${VS_MINGW_CXX_INCLUDE}/x86_64-w64-mingw32)
+  -isystem /usr/x86_64-w64-mingw32/include -isystem ${MINGW_W64_HEADERS}
+  -isystem ${MINGW_W64_HEADERS}/x86_64-w64-mingw32)
