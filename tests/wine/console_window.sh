@@ -14,6 +14,8 @@ export DISPLAY=":$(cat display.txt)"
 # A prefix of its own: a Wine server already running for the shared one,
 # started without a display by another test, would make consoles without
 # windows.
+# The shared prefix is copied once its server has written everything out.
+"${WINE64%/*}/wineserver" -w 2>/dev/null || wineserver -w
 cp -a "$WINEPREFIX" prefix
 export WINEPREFIX=$PWD/prefix
 trap '"${WINE64%/*}/wineserver" -k 2>/dev/null; kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
