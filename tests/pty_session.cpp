@@ -34,7 +34,9 @@ void open_onto(const char* path, int flags, int target)
     if (fd < 0 || dup2(fd, target) < 0) {
         _exit(126);
     }
-    close(fd);
+    if (fd != target) {
+        close(fd);
+    }
 }
 
 // In the child, before exec: standard input and output as asked.
