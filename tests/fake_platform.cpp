@@ -1,11 +1,9 @@
 #include "fake_platform.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "cli/console_echo.h"
 #include "cli/key_read.h"
-#include "cli/path_text.h"
 #include "trailer/volume_file.h"
 
 FakeVolume fake_volume;
@@ -97,14 +95,4 @@ int read_confirmation_key()
 void echo_on_console(const char* text)
 {
     fake_key.echoed += text;
-}
-
-void print_path(const char* path)
-{
-    (void)std::fputs(path, stdout);
-}
-
-std::size_t path_length(const char* path)
-{
-    return std::strlen(path);
 }
