@@ -10,7 +10,7 @@ find_program(XDOTOOL xdotool)
 foreach(tool WINE64 TMUX MINGW_OBJDUMP XVFB XDOTOOL)
   if(NOT ${tool})
     message(FATAL_ERROR "The Windows tests need wine64, tmux, ${MINGW_PREFIX}-objdump, Xvfb and "
-                        "xdotool; ${tool} was not found. the set-up script installs them all.")
+                        "xdotool; ${tool} was not found; bash cmake/setup.sh test installs them all.")
   endif()
 endforeach()
 

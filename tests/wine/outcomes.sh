@@ -50,7 +50,7 @@ cp broken.pgd broken.orig
 printf 'Y\r\n' > answers.txt
 TOOL_STDIN=answers.txt run_tool broken.pgd
 expect_eq "redirected input: message" \
-  "This is broken PGP volume."$'\n'"$PROMPT_TEXT"$'N\nRestore Aborted.\n|' "$(after_banner "$out")"
+  "$ASKED"$'N\nRestore Aborted.\n|' "$(after_banner "$out")"
 expect_eq "redirected input: status" 0 "$status"
 cmp -s broken.pgd broken.orig && pass "declined volume unchanged" || fail "declined volume changed"
 
